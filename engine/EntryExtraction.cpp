@@ -89,11 +89,11 @@ private:
     bool m_committed = false;
 };
 
-void CopyStored(int source, const SalvagedEntry& record, const std::filesystem::path& outputPath)
+bool CopyStored(int source, const SalvagedEntry& record, const std::filesystem::path& outputPath)
 {
     PartialOutput output(outputPath);
-    if (output.Ok() && CopyRange(source, record.dataOffset, output.Fd(), record.compressedSize))
-        output.Commit();
+    return output.Ok() && CopyRange(source, record.dataOffset, output.Fd(), record.compressedSize) &&
+           output.Commit();
 }
 
 // Inflates the compressed bytes held by the temporary file into the output, in chunks.
@@ -123,21 +123,55 @@ bool InflateInto(const std::filesystem::path& compressed, const SalvagedEntry& r
     }
 }
 
-void Decompress(int source, const SalvagedEntry& record, const std::filesystem::path& outputPath)
+bool Decompress(int source, const SalvagedEntry& record, const std::filesystem::path& outputPath)
 {
     if (record.uncompressedSize > kMaxInflateRatio * record.compressedSize)
-        return;
+        return false;
     std::filesystem::path temporary;
     platform::FileHandle temp;
     if (platform::CreateOpcTempFile(temporary, temp) != 0)
-        return;
+        return false;
+    bool written = false;
     const bool copied = CopyRange(source, record.dataOffset, temp.Fd(), record.compressedSize);
     if (temp.Close() == 0 && copied) {
         PartialOutput output(outputPath);
-        if (output.Ok() && InflateInto(temporary, record, output))
-            output.Commit();
+        written = output.Ok() && InflateInto(temporary, record, output) && output.Commit();
     }
     platform::RemoveFile(temporary);
+    return written;
+}
+
+// ExtractEntry's work; true when the output file was written.
+bool ExtractOne(std::u16string_view sourcePath, const std::filesystem::path& outputPath, const SalvagedEntry& record)
+{
+    if (record.compressedSize == 0 && record.uncompressedSize == 0)
+        return false;
+    platform::FileHandle source;
+    std::uint64_t length = 0;
+    if (platform::OpenExclusiveForRead(platform::ToPath(sourcePath), source) != 0 ||
+        platform::FileLength(source.Fd(), length) != 0)
+        return false;
+    // Data that runs past the end of the file cannot be recovered whole.
+    if (record.dataOffset > length || length - record.dataOffset < record.compressedSize)
+        return false;
+    if (record.compressedSize != 0 && record.compressedSize == record.uncompressedSize)
+        return CopyStored(source.Fd(), record, outputPath);
+    return Decompress(source.Fd(), record, outputPath);
+}
+
+// Whether content.xml is the salvaged one rather than the built-in template.
+bool ContentIsSalvaged(const std::filesystem::path& workFolder)
+{
+    platform::FileHandle file;
+    std::uint64_t length = 0;
+    if (platform::OpenForRead(workFolder / "content.xml", file) != 0 || platform::FileLength(file.Fd(), length) != 0)
+        return false;
+    const std::string_view content = ContentTemplate();
+    if (length != content.size())
+        return true;
+    std::string bytes(content.size(), '\0');
+    return platform::ReadAt(file.Fd(), bytes.data(), bytes.size(), 0) != static_cast<std::int64_t>(bytes.size()) ||
+           bytes != content;
 }
 
 bool IsDroppedComponent(std::u16string_view c)
@@ -181,20 +215,7 @@ std::optional<std::filesystem::path> PrepareEntryPath(IJobUi& view, const std::f
 void ExtractEntry(const std::filesystem::path&, std::u16string_view sourcePath,
                   const std::filesystem::path& outputPath, const SalvagedEntry& record)
 {
-    if (record.compressedSize == 0 && record.uncompressedSize == 0)
-        return;
-    platform::FileHandle source;
-    std::uint64_t length = 0;
-    if (platform::OpenExclusiveForRead(platform::ToPath(sourcePath), source) != 0 ||
-        platform::FileLength(source.Fd(), length) != 0)
-        return;
-    // Data that runs past the end of the file cannot be recovered whole.
-    if (record.dataOffset > length || length - record.dataOffset < record.compressedSize)
-        return;
-    if (record.compressedSize != 0 && record.compressedSize == record.uncompressedSize)
-        CopyStored(source.Fd(), record, outputPath);
-    else
-        Decompress(source.Fd(), record, outputPath);
+    ExtractOne(sourcePath, outputPath, record);
 }
 
 bool EnsureContentXml(const std::filesystem::path& workFolder)
@@ -234,14 +255,20 @@ void ExtractEntries(IJobUi& view, const std::filesystem::path& workFolder, std::
     view.RestartEstimate(ProgressBar::File);
     view.SetProgressRange(ProgressBar::File, 0, static_cast<int>(n));
     view.SetProgressPos(ProgressBar::File, 0);
+    ExtractionReport report;
+    report.entriesFound = n;
     for (std::size_t i = 0; i < n; ++i) {
         const SalvagedEntry record = view.EntryRecord(i);
         const std::u16string name = view.EntryName(i);
-        if (const auto outputPath = PrepareEntryPath(view, workFolder, name))
-            ExtractEntry(workFolder, sourcePath, *outputPath, record);
+        if (const auto outputPath = PrepareEntryPath(view, workFolder, name)) {
+            if (ExtractOne(sourcePath, *outputPath, record))
+                ++report.entriesExtracted;
+        }
         view.SetProgressPos(ProgressBar::File, static_cast<int>(i));
     }
     EnsureContentXml(workFolder);
     EnsurePackageFiles(workFolder);
     view.SetProgressPos(ProgressBar::File, static_cast<int>(n));
+    report.contentXmlSalvaged = ContentIsSalvaged(workFolder);
+    view.ReportExtraction(report);
 }

@@ -78,6 +78,14 @@ struct DestinationText
     bool promptShowing = false; // the edit shows its grey prompt instead of a path
 };
 
+// What extraction made of one file's entry table; for front ends that report it.
+struct ExtractionReport
+{
+    std::size_t entriesFound = 0;     // rows of the entry table
+    std::size_t entriesExtracted = 0; // rows that produced their output file
+    bool contentXmlSalvaged = false;  // false: the work folder holds the built-in template
+};
+
 class IJobUi
 {
 public:
@@ -127,6 +135,10 @@ public:
     virtual int Message(std::u16string_view text, unsigned style) = 0;
     // The save job's completion notice, owned by the main view.
     virtual void CompletionNotice(std::u16string_view text) = 0;
+
+    // Told once per extracted file, after its bar has reached its end. The window
+    // has no use for it; the command line reports it.
+    virtual void ReportExtraction(const ExtractionReport&) {}
 };
 
 // Handed to a job's worker thread. The flag belongs to the main frame: set when
