@@ -139,6 +139,8 @@ public:
     // Told once per extracted file, after its bar has reached its end. The window
     // has no use for it; the command line reports it.
     virtual void ReportExtraction(const ExtractionReport&) {}
+    // Told once per file the save job packed, with whether its container was written.
+    virtual void ReportSave(bool /*saved*/) {}
 };
 
 // Handed to a job's worker thread. The flag belongs to the main frame: set when

@@ -65,6 +65,15 @@ int CreateForWrite(const Path& path, FileHandle& out)
     return 0;
 }
 
+int CreateNewFile(const Path& path, FileHandle& out)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    out = FileHandle(fd);
+    return 0;
+}
+
 int CreateUniqueFile(const Path& folder, const std::string& prefix, Path& created, FileHandle& out)
 {
     std::string pattern = (folder / (prefix + "XXXXXX")).native();

@@ -24,6 +24,8 @@ int OpenExclusiveForRead(const Path& path, FileHandle& out);
 int OpenForRead(const Path& path, FileHandle& out);
 // Creates or truncates a regular file for writing (mode 0644 before umask).
 int CreateForWrite(const Path& path, FileHandle& out);
+// Creates a new file that must not exist yet (mode 0666 before umask).
+int CreateNewFile(const Path& path, FileHandle& out);
 // Creates a new file with a unique name "<prefix>XXXXXX" in folder, for writing.
 int CreateUniqueFile(const Path& folder, const std::string& prefix, Path& created, FileHandle& out);
 
