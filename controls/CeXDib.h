@@ -17,9 +17,9 @@ public:
     CCeXDib() = default;
     virtual ~CCeXDib() = default;
 
-    // Releases any previous bitmap and makes a new one of width x height with a
-    // black palette. False (and no bitmap) when a size is not positive or the
-    // memory cannot be had.
+    // Makes the bitmap width x height with a black palette; its pixels are
+    // undefined until written. False (and no bitmap) when a size is not positive
+    // or the memory cannot be had.
     bool Create(int width, int height);
     bool IsValid() const { return !m_image.isNull(); }
 

@@ -190,12 +190,12 @@ void CPPDrawManager::BlendByAlpha(const QImage& source, QPainter& target, int x,
     if (source.isNull() || width <= 0 || height <= 0)
         return;
     const QImage from = CopyRaw32(source, width, height);
-    std::optional<QImage> area = ReadTargetArea(target, QRect(x, y, width, height));
-    if (from.isNull() || !area)
+    TargetArea area(target, QRect(x, y, width, height));
+    if (from.isNull() || !area.IsValid())
         return;
     for (int row = 0; row < height; ++row) {
         const auto* s = reinterpret_cast<const std::uint32_t*>(from.constScanLine(row));
-        auto* t = reinterpret_cast<std::uint32_t*>(area->scanLine(row));
+        std::uint32_t* t = area.Row(row);
         for (int column = 0; column < width; ++column) {
             const std::uint32_t a = s[column] >> 24;
             std::uint32_t out = t[column] & 0xFF000000u;
@@ -207,7 +207,7 @@ void CPPDrawManager::BlendByAlpha(const QImage& source, QPainter& target, int x,
             t[column] = out;
         }
     }
-    WriteTargetArea(target, {x, y}, *area);
+    area.Commit();
 }
 
 IconInfo CPPDrawManager::ResizeIcon(const IconInfo& icon, int width, int height)

@@ -64,7 +64,7 @@ void BuildPalette(CCeXDib& dib, ColorRef begin, ColorRef middle, ColorRef end)
     }
 }
 
-// Writes every pixel as value(x, y) + noise, in memory order.
+// Writes every pixel as value(x, y, its current value) + noise, in memory order.
 template <typename Value>
 void FillPixels(CCeXDib& dib, MsRandom& random, const std::vector<std::uint16_t>& noise, Value value)
 {
@@ -73,7 +73,7 @@ void FillPixels(CCeXDib& dib, MsRandom& random, const std::vector<std::uint16_t>
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = dib.Row(y);
         for (int x = 0; x < width; ++x)
-            row[x] = static_cast<std::uint8_t>(value(x, y) + noise[static_cast<std::size_t>(random.Next())]);
+            row[x] = static_cast<std::uint8_t>(value(x, y, row[x]) + noise[static_cast<std::size_t>(random.Next())]);
     }
 }
 
@@ -94,15 +94,17 @@ std::vector<int> FromBottom(int k, int height)
     return terms;
 }
 
-// Brushed-metal scratches: 200 diagonal strokes of values 0 to 40 in a zeroed
-// buffer of bottom-up rows, drawn before any noise. Stroke rows count from the top.
-std::vector<std::uint8_t> DrawScratches(int width, int height, MsRandom& random)
+// Brushed-metal scratches: 200 diagonal strokes of values 0 to 40 written into the
+// zeroed bitmap before any noise is drawn. Stroke rows count from the top.
+void DrawScratches(CCeXDib& dib, MsRandom& random)
 {
-    std::vector<std::uint8_t> scratches(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const int width = dib.Width();
+    const int height = dib.Height();
+    for (int y = 0; y < height; ++y)
+        std::fill_n(dib.Row(y), width, std::uint8_t{0});
     const auto put = [&](int column, int rowFromTop, int v) {
         if (column >= 0 && column < width && rowFromTop >= 0 && rowFromTop < height)
-            scratches[static_cast<std::size_t>(height - 1 - rowFromTop) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(column)] = static_cast<std::uint8_t>(v);
+            dib.Row(height - 1 - rowFromTop)[column] = static_cast<std::uint8_t>(v);
     };
     const int xDivisor = RandomDivisor(width);
     const int yDivisor = RandomDivisor(height);
@@ -120,7 +122,6 @@ std::vector<std::uint8_t> DrawScratches(int width, int height, MsRandom& random)
                 put(width - x0 + j, y0 - j, v);
         }
     }
-    return scratches;
 }
 
 void FillHardBump(CCeXDib& dib, MsRandom& random, const std::vector<std::uint16_t>& noise, int g)
@@ -146,7 +147,7 @@ void FillHardBump(CCeXDib& dib, MsRandom& random, const std::vector<std::uint16_
             bright[static_cast<std::size_t>(x)] = (255 - g) - x * 128 / e;
         }
     }
-    FillPixels(dib, random, noise, [&](int x, int y) {
+    FillPixels(dib, random, noise, [&](int x, int y, int) {
         int s = base[static_cast<std::size_t>(y)];
         if (e > 0) {
             const int xx = x - width / 2;
@@ -177,30 +178,30 @@ void CPPDrawManager::PaintPaletteEffect(QPainter& dc, const QRect& rect, int eff
 
     switch (effect) {
     case kEffectNoise:
-        FillPixels(dib, random, noise, [&](int, int) { return 128 - g; });
+        FillPixels(dib, random, noise, [&](int, int, int) { return 128 - g; });
         break;
     case kEffectDiagShade: {
         const int k = (255 - 2 * g) / 2;
         const std::vector<int> cols = FromRight(k, width);
         const std::vector<int> rows = FromBottom(k, height);
-        FillPixels(dib, random, noise, [&](int x, int y) { return at(cols, x) + at(rows, y); });
+        FillPixels(dib, random, noise, [&](int x, int y, int) { return at(cols, x) + at(rows, y); });
         break;
     }
     case kEffectHShade: {
         const std::vector<int> rows = FromBottom(255 - 2 * g, height);
-        FillPixels(dib, random, noise, [&](int, int y) { return at(rows, y); });
+        FillPixels(dib, random, noise, [&](int, int y, int) { return at(rows, y); });
         break;
     }
     case kEffectVShade: {
         const std::vector<int> cols = FromRight(255 - 2 * g, width);
-        FillPixels(dib, random, noise, [&](int x, int) { return at(cols, x); });
+        FillPixels(dib, random, noise, [&](int x, int, int) { return at(cols, x); });
         break;
     }
     case kEffectHBump: {
         std::vector<int> rows(static_cast<std::size_t>(height));
         for (int y = 0; y < height; ++y)
             rows[static_cast<std::size_t>(y)] = Cube(255 * y / height - 127) * (128 - g) / 128 + 128 - g;
-        FillPixels(dib, random, noise, [&](int, int y) { return at(rows, y); });
+        FillPixels(dib, random, noise, [&](int, int y, int) { return at(rows, y); });
         break;
     }
     case kEffectVBump: {
@@ -208,7 +209,7 @@ void CPPDrawManager::PaintPaletteEffect(QPainter& dc, const QRect& rect, int eff
         for (int x = 0; x < width; ++x)
             cols[static_cast<std::size_t>(x)] =
                 std::min(255, Cube(255 * (width - x) / width - 127) * (128 - g) / 128 + 128) - g;
-        FillPixels(dib, random, noise, [&](int x, int) { return at(cols, x); });
+        FillPixels(dib, random, noise, [&](int x, int, int) { return at(cols, x); });
         break;
     }
     case kEffectSoftBump: {
@@ -218,7 +219,7 @@ void CPPDrawManager::PaintPaletteEffect(QPainter& dc, const QRect& rect, int eff
         std::vector<int> rows(static_cast<std::size_t>(height));
         for (int y = 0; y < height; ++y)
             rows[static_cast<std::size_t>(y)] = Cube(255 * y / height - 127);
-        FillPixels(dib, random, noise, [&](int x, int y) {
+        FillPixels(dib, random, noise, [&](int x, int y, int) {
             int s = (at(cols, x) + at(rows, y)) * (128 - g) / 128 + 128;
             s = std::max(s, g);
             s = std::min(s, 255 - g);
@@ -230,15 +231,12 @@ void CPPDrawManager::PaintPaletteEffect(QPainter& dc, const QRect& rect, int eff
         FillHardBump(dib, random, noise, g);
         break;
     case kEffectMetal: {
-        const std::vector<std::uint8_t> scratches = DrawScratches(width, height, random);
+        DrawScratches(dib, random);
         const int u = (215 - 2 * g) / 2;
         const std::vector<int> cols = FromRight(u, width);
         const std::vector<int> rows = FromBottom(u, height);
-        FillPixels(dib, random, noise, [&](int x, int y) {
-            return scratches[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                             static_cast<std::size_t>(x)] +
-                   at(cols, x) + at(rows, y);
-        });
+        FillPixels(dib, random, noise,
+                   [&](int x, int y, int scratch) { return scratch + at(cols, x) + at(rows, y); });
         break;
     }
     default:

@@ -83,25 +83,62 @@ QImage OpaqueCopy(const QImage& raw)
     return image;
 }
 
-std::optional<QImage> ReadTargetArea(const QPainter& painter, const QRect& area)
+namespace {
+
+// The device image of a painter with at most a translation, and the area in its pixels.
+const QImage* DeviceImage(const QPainter& painter, const QRect& area, QRect& deviceArea)
 {
     const QPaintDevice* device = painter.device();
     if (device == nullptr || device->devType() != QInternal::Image || area.isEmpty())
-        return std::nullopt;
+        return nullptr;
     const QTransform transform = painter.deviceTransform();
     if (transform.type() > QTransform::TxTranslate)
-        return std::nullopt;
-    const auto* image = static_cast<const QImage*>(device);
-    const QRect deviceArea = area.translated(qRound(transform.dx()), qRound(transform.dy()));
-    QImage copy = image->copy(deviceArea).convertToFormat(QImage::Format_ARGB32);
-    if (copy.isNull())
-        return std::nullopt;
-    return copy;
+        return nullptr;
+    deviceArea = area.translated(qRound(transform.dx()), qRound(transform.dy()));
+    return static_cast<const QImage*>(device);
 }
 
-void WriteTargetArea(QPainter& painter, const QPoint& topLeft, const QImage& image)
+} // namespace
+
+std::optional<DirectRows> FindDirectRows(const QPainter& painter, const QRect& area)
 {
-    DrawWithRasterOp(painter, topLeft, image, QPainter::CompositionMode_Source);
+    QRect deviceArea;
+    const QImage* image = DeviceImage(painter, area, deviceArea);
+    if (image == nullptr || painter.hasClipping() || !image->rect().contains(deviceArea) ||
+        (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32))
+        return std::nullopt;
+    // An image being painted on is never shared (copies taken meanwhile are deep),
+    // so its pixels can be changed in place, as the painter itself does.
+    const qsizetype stride = image->bytesPerLine();
+    return DirectRows{const_cast<std::uint8_t*>(image->constBits()) + deviceArea.top() * stride +
+                          static_cast<qsizetype>(deviceArea.left()) * 4,
+                      stride};
+}
+
+TargetArea::TargetArea(QPainter& painter, const QRect& area)
+    : m_painter(painter)
+    , m_area(area)
+{
+    if (const auto direct = FindDirectRows(painter, area)) {
+        m_rows = direct->first;
+        m_stride = direct->stride;
+        return;
+    }
+    QRect deviceArea;
+    const QImage* image = DeviceImage(painter, area, deviceArea);
+    if (image == nullptr)
+        return;
+    m_copy = image->copy(deviceArea).convertToFormat(QImage::Format_ARGB32);
+    if (m_copy.isNull())
+        return;
+    m_stride = m_copy.bytesPerLine();
+    m_rows = m_copy.bits();
+}
+
+void TargetArea::Commit()
+{
+    if (IsValid() && !m_copy.isNull())
+        DrawWithRasterOp(m_painter, m_area.topLeft(), m_copy, QPainter::CompositionMode_Source);
 }
 
 void DrawWithRasterOp(QPainter& painter, const QPoint& topLeft, const QImage& image, QPainter::CompositionMode op)

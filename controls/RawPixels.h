@@ -38,13 +38,39 @@ QImage StretchRaw32(const QImage& raw, int width, int height);
 // The colour bits of a working image in an opaque image, for raster operations.
 QImage OpaqueCopy(const QImage& raw);
 
-// The painter's pixels under area (in the painter's coordinates) as Format_ARGB32,
-// when it paints on a QImage with at most a translation; pixels outside the
-// device read as 0. Empty otherwise.
-std::optional<QImage> ReadTargetArea(const QPainter& painter, const QRect& area);
+// The rows of the painter's pixels under an area (in the painter's coordinates)
+// when they can be changed in place: the painter paints, unclipped and with at
+// most a translation, on an RGB32 or ARGB32 QImage that holds the whole area.
+struct DirectRows
+{
+    std::uint8_t* first;
+    qsizetype stride;
+};
+std::optional<DirectRows> FindDirectRows(const QPainter& painter, const QRect& area);
 
-// Copies image onto the painter at topLeft, replacing what was there.
-void WriteTargetArea(QPainter& painter, const QPoint& topLeft, const QImage& image);
+// The painter's pixels under an area (in the painter's coordinates) as 32-bit
+// 0xAARRGGBB rows, for operations that read the target back. Valid only when the
+// painter paints on a QImage with at most a translation. Where FindDirectRows
+// finds them, the rows are the image's own; otherwise they are a copy (pixels outside the device read as 0) that
+// Commit() copies back through the painter.
+class TargetArea
+{
+public:
+    TargetArea(QPainter& painter, const QRect& area);
+    TargetArea(const TargetArea&) = delete;
+    TargetArea& operator=(const TargetArea&) = delete;
+
+    bool IsValid() const { return m_rows != nullptr; }
+    std::uint32_t* Row(int y) { return reinterpret_cast<std::uint32_t*>(m_rows + y * m_stride); }
+    void Commit();
+
+private:
+    QPainter& m_painter;
+    QRect m_area;
+    QImage m_copy;
+    std::uint8_t* m_rows = nullptr;
+    qsizetype m_stride = 0;
+};
 
 // Combines image with the painter's pixels at topLeft through a raster operation.
 void DrawWithRasterOp(QPainter& painter, const QPoint& topLeft, const QImage& image, QPainter::CompositionMode op);
