@@ -26,10 +26,9 @@ void StopHandling(IJobUi& view, int from, int count)
     }
 }
 
-void RepairFile(const JobThreadParams& params, const std::filesystem::path& root, int row)
+void RepairFile(const JobThreadParams& params, const std::filesystem::path& root, int row, const std::u16string& path)
 {
     IJobUi& view = *params.view;
-    const std::u16string path = view.FilePath(row);
     if (!ScanForEntries(view, path, params)) {
         AppendFileLine(view, path, joblog::kExtractionFailed, kLogBlack);
         // Its work folder from an earlier run is gone: the row is plain again.
@@ -57,12 +56,13 @@ void RepairAll(const JobThreadParams& params, int count)
     view.SetProgressRange(ProgressBar::Total, 0, count);
     view.SetProgressPos(ProgressBar::Total, 0);
     for (int i = 0; i < count; ++i) {
+        const std::u16string path = view.FilePath(i);
         view.ClearEntries();
         if (!JobRunning(params)) {
             StopHandling(view, i, count);
             break;
         }
-        RepairFile(params, root, i);
+        RepairFile(params, root, i, path);
         view.SetProgressPos(ProgressBar::Total, i + 1);
     }
 }
