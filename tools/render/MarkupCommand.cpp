@@ -106,7 +106,9 @@ QByteArray ItemLine(const HtmlItem& item)
 bool ReadArguments(const QStringList& args, int& dpi, QString& text)
 {
     qsizetype i = 0;
-    if (args.size() == 3 && args[0] == u"--dpi") {
+    if (!args.isEmpty() && args[0] == u"--dpi") {
+        if (args.size() < 2)
+            return false;
         bool ok = false;
         dpi = args[1].toInt(&ok);
         if (!ok || dpi <= 0)
