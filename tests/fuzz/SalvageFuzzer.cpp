@@ -1,0 +1,107 @@
+// Scans and extracts one input into a fresh work folder, and fails on any file or
+// folder that appears outside it, or on a temporary file left behind.
+
+#include "engine/EntryExtraction.h"
+#include "engine/SalvageScanner.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentJobUi final : public JobUiWithEntryTable
+{
+public:
+    int FileCount() override { return 1; }
+    std::u16string FilePath(int) override { return {}; }
+    int RepairedMark(int) override { return 0; }
+    void SetFileRow(int, int) override {}
+    void SetRepairedMark(int, int) override {}
+    void ClearLog() override {}
+    void AppendLog(std::u16string_view, ColorRef) override {}
+    void SetHint(std::u16string_view, const std::vector<HintRange>&) override {}
+    void ShowProgressRows(bool, bool) override {}
+    void RestartEstimate(ProgressBar) override {}
+    void SetProgressRange(ProgressBar, int, int) override {}
+    void SetProgressPos(ProgressBar, int) override {}
+    void EnableControl(JobControl, bool) override {}
+    void ShowControl(JobControl, bool) override {}
+    void SetMenuFlag(MenuFlag, bool) override {}
+    void SetPreviewState(int) override {}
+    DestinationText ReadDestination() override { return {}; }
+    bool ReadMediaSwitch() override { return false; }
+    int Message(std::u16string_view, unsigned) override { return kAnswerOk; }
+    void CompletionNotice(std::u16string_view) override {}
+};
+
+std::set<std::string> Names(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+void Fail(const char* what, const fs::path& where)
+{
+    std::fprintf(stderr, "salvage fuzzer: %s: %s\n", what, where.c_str());
+    std::abort();
+}
+
+const fs::path& Base()
+{
+    static const fs::path base = [] {
+        std::string pattern = (fs::temp_directory_path() / "deckmend-fuzz-XXXXXX").string();
+        return fs::path(::mkdtemp(pattern.data()));
+    }();
+    return base;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const fs::path run = Base() / "run";
+    const fs::path sandbox = run / "sandbox";
+    const fs::path work = sandbox / "work";
+    fs::remove_all(run);
+    fs::create_directories(work);
+    const fs::path input = sandbox / "in.odp";
+    {
+        std::ofstream out(input, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    platform::Path temp;
+    platform::PrivateTempFolder(temp);
+    const std::set<std::string> tempBefore = Names(temp);
+
+    SilentJobUi ui;
+    std::atomic<bool> running{true};
+    const std::u16string path = platform::FromPath(input);
+    if (ScanForEntries(ui, path, JobThreadParams{&running, &ui}))
+        ExtractEntries(ui, work, path);
+
+    if (Names(run) != std::set<std::string>{"sandbox"})
+        Fail("created beside the sandbox", run);
+    if (Names(sandbox) != std::set<std::string>{"in.odp", "work"})
+        Fail("created outside the work folder", sandbox);
+    if (Names(temp) != tempBefore)
+        Fail("temporary file left behind", temp);
+    for (const auto& e : fs::recursive_directory_iterator(work)) {
+        if (e.is_symlink())
+            Fail("link created", e.path());
+        if (e.path().filename().string().rfind(".deckmend-partial-", 0) == 0)
+            Fail("partial output left behind", e.path());
+    }
+    return 0;
+}
