@@ -30,21 +30,38 @@ std::vector<std::string_view> Components(std::string_view relative)
     }
 }
 
-// What a relative path is, checking every folder on the way without following a
-// link: a link or file where a folder should be makes the path Other.
+enum class Walk
+{
+    Look,
+    Make,
+};
+
+// The folder that holds the last component, reached without following a link;
+// nothing when a folder on the way is not a folder (or, when looking, is missing).
+std::optional<std::filesystem::path> ParentFolder(const std::filesystem::path& root,
+                                                  const std::vector<std::string_view>& components, Walk walk)
+{
+    std::filesystem::path folder = root;
+    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
+        folder /= components[i];
+        if (walk == Walk::Make) {
+            // CreateFolder gives EEXIST only for a folder, never for a file or a link.
+            const int rc = platform::CreateFolder(folder);
+            if (rc != 0 && rc != EEXIST)
+                return std::nullopt;
+        } else if (platform::KindOf(folder) != PathKind::Folder) {
+            return std::nullopt;
+        }
+    }
+    return folder;
+}
+
+// What a relative path is; a link or file where a folder should be makes it Missing.
 PathKind KindInTree(const std::filesystem::path& root, std::string_view relative)
 {
-    std::filesystem::path path = root;
     const std::vector<std::string_view> components = Components(relative);
-    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
-        path /= components[i];
-        const PathKind kind = platform::KindOf(path);
-        if (kind == PathKind::Missing)
-            return PathKind::Missing;
-        if (kind != PathKind::Folder)
-            return PathKind::Other;
-    }
-    return platform::KindOf(path / components.back());
+    const std::optional<std::filesystem::path> folder = ParentFolder(root, components, Walk::Look);
+    return folder ? platform::KindOf(*folder / components.back()) : PathKind::Missing;
 }
 
 bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes)
@@ -119,17 +136,10 @@ bool EnsureMimetype(const std::filesystem::path& workFolder)
 // stay when the file cannot be made; any failure is silently given up.
 void MakePlaceholder(const std::filesystem::path& workFolder, std::string_view relative)
 {
-    std::filesystem::path path = workFolder;
     const std::vector<std::string_view> components = Components(relative);
-    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
-        path /= components[i];
-        // CreateFolder gives EEXIST only for a folder, never for a file or a link.
-        const int rc = platform::CreateFolder(path);
-        if (rc != 0 && rc != EEXIST)
-            return;
-    }
+    const std::optional<std::filesystem::path> folder = ParentFolder(workFolder, components, Walk::Make);
     platform::FileHandle file;
-    if (platform::CreateForWrite(path / components.back(), file) == 0)
+    if (folder && platform::CreateForWrite(*folder / components.back(), file) == 0)
         (void)file.Close();
 }
 
