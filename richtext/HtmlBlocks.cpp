@@ -47,24 +47,29 @@ HtmlAttributes ReadTagAt(QStringView text, qsizetype pos, qsizetype limit, qsize
     return ReadHtmlAttributes(ReadHtmlTag(text.sliced(pos + 1, close - pos - 1)).m_attributes);
 }
 
-QList<HtmlCellScan> ScanCells(QStringView text, qsizetype from, qsizetype rowEnd)
+// A row or a cell: the attributes of its tag and its content up to its closing tag.
+struct Part
 {
-    const QStringView row = text.first(rowEnd);
-    QList<HtmlCellScan> cells;
-    qsizetype pos = from;
-    for (;;) {
-        const qsizetype start = FindAtLevel(row, kCellOpen, pos);
-        if (start < 0)
-            return cells;
-        qsizetype end = FindAtLevel(row, kCellClose, start + kCellOpen.size());
-        if (end < 0)
-            end = rowEnd;
-        HtmlCellScan cell;
-        cell.m_attributes = ReadTagAt(row, start, end, cell.m_contentFrom);
-        cell.m_contentTo = end;
-        cells.append(std::move(cell));
-        pos = end + kCellClose.size();
-    }
+    HtmlAttributes m_attributes;
+    qsizetype m_contentFrom = 0;
+    qsizetype m_contentTo = 0;
+    qsizetype m_next = 0; // where the next part is looked for
+};
+
+// The next part opened at this level from `from` on; without its closing tag it
+// runs to the end of the text.
+bool FindPart(QStringView text, QStringView open, QStringView close, qsizetype from, Part& part)
+{
+    const qsizetype start = FindAtLevel(text, open, from);
+    if (start < 0)
+        return false;
+    qsizetype end = FindAtLevel(text, close, start + open.size());
+    if (end < 0)
+        end = text.size();
+    part.m_attributes = ReadTagAt(text, start, end, part.m_contentFrom);
+    part.m_contentTo = end;
+    part.m_next = end + close.size();
+    return true;
 }
 
 } // namespace
@@ -111,18 +116,18 @@ HtmlTableScan ScanTable(QStringView text, qsizetype start, qsizetype end)
     HtmlTableScan scan;
     qsizetype pos = 0;
     scan.m_attributes = ReadTagAt(table, start, end, pos);
-    for (;;) {
-        const qsizetype rowStart = FindAtLevel(table, kRowOpen, pos);
-        if (rowStart < 0)
-            return scan;
-        qsizetype rowEnd = FindAtLevel(table, kRowClose, rowStart + kRowOpen.size());
-        if (rowEnd < 0)
-            rowEnd = end;
-        HtmlRowScan row;
-        qsizetype contentFrom = 0;
-        row.m_attributes = ReadTagAt(table, rowStart, rowEnd, contentFrom);
-        row.m_cells = ScanCells(table, contentFrom, rowEnd);
-        scan.m_rows.append(std::move(row));
-        pos = rowEnd + kRowClose.size();
+    Part row;
+    while (FindPart(table, kRowOpen, kRowClose, pos, row)) {
+        HtmlRowScan& rowScan = scan.m_rows.emplace_back();
+        rowScan.m_attributes = std::move(row.m_attributes);
+        const QStringView rowText = table.first(row.m_contentTo);
+        Part cell;
+        qsizetype cellPos = row.m_contentFrom;
+        while (FindPart(rowText, kCellOpen, kCellClose, cellPos, cell)) {
+            rowScan.m_cells.append({ std::move(cell.m_attributes), cell.m_contentFrom, cell.m_contentTo });
+            cellPos = cell.m_next;
+        }
+        pos = row.m_next;
     }
+    return scan;
 }

@@ -107,8 +107,8 @@ QString PrepareHtmlText(const QString& text, bool convertBreaks)
     QString prepared = text;
     for (const Entity& entity : kEntities)
         prepared.replace(entity.m_name.toString(), entity.m_text.toString());
+    prepared.remove(u'\r');
     if (convertBreaks) {
-        prepared.remove(u'\r');
         prepared.replace(u'\n', QStringLiteral("<br>"));
         prepared.replace(u'\t', QStringLiteral("<t>"));
     }

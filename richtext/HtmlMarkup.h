@@ -92,8 +92,8 @@ struct TextStyle
     bool operator==(const TextStyle&) const = default;
 };
 
-// Decodes the entities and, when convertBreaks is set, drops carriage returns and
-// turns line feeds into "<br>" and tabs into "<t>". Runs once per text handed over.
+// Decodes the entities, drops carriage returns and, when convertBreaks is set, turns
+// line feeds into "<br>" and tabs into "<t>". Runs once per text handed over.
 QString PrepareHtmlText(const QString& text, bool convertBreaks = true);
 
 // One token of prepared text. Text runs own their text ("<<" already reduced to

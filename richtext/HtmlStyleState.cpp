@@ -31,7 +31,7 @@ void ApplyFontAttributes(const HtmlAttributes& attributes, TextStyle& style, con
     }
 }
 
-void OpenLink(HtmlStyleState& state, const HtmlAttributes& attributes)
+void ApplyLink(HtmlStyleState& state, const HtmlAttributes& attributes)
 {
     TextStyle& style = state.Current();
     style.m_linkKind = kLinkMessage;
@@ -168,7 +168,7 @@ void OpenContainerTag(HtmlStyleState& state, const HtmlTagInfo& tag, QStringView
         ApplySpan(state, ReadHtmlAttributes(attributeText));
         break;
     case HtmlTagEffect::Link:
-        OpenLink(state, ReadHtmlAttributes(attributeText));
+        ApplyLink(state, ReadHtmlAttributes(attributeText));
         break;
     case HtmlTagEffect::None:
         break;

@@ -126,7 +126,10 @@ QString RunSummary(const QString& markup)
 {
     QStringList lines;
     for (const HtmlItem& run : TextRuns(ReadMarkup(markup)))
-        lines << QStringLiteral("%1 %2%3").arg(run.m_text).arg(run.m_style.m_weight).arg(run.m_style.m_italic ? " i" : "");
+        lines << QStringLiteral("%1 %2%3")
+                     .arg(run.m_text)
+                     .arg(run.m_style.m_weight)
+                     .arg(run.m_style.m_italic ? " i" : "");
     return lines.join(u'|');
 }
 
@@ -377,7 +380,8 @@ TEST(HtmlStyleSheet, DefaultTextIsVerbatim)
     EXPECT_EQ(text.count(u'\n'), text.count(u'\r'));
 
     const HtmlStyleSheet sheet = HtmlStyleSheet::Default();
-    EXPECT_EQ(sheet.Declarations(u"p"), QStringLiteral("font-size: 10pt; color:black; font-family:Verdana; font-weight:bold"));
+    EXPECT_EQ(sheet.Declarations(u"p"),
+              QStringLiteral("font-size: 10pt; color:black; font-family:Verdana; font-weight:bold"));
     EXPECT_EQ(sheet.Declarations(u"A:HOVER"), QStringLiteral("text-decoration:underline; color:blue"));
     for (const char16_t* missing : { u"hr", u"table", u"tr", u"td" })
         EXPECT_TRUE(sheet.Declarations(QString::fromUtf16(missing)).isEmpty());

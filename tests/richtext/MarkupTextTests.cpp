@@ -42,9 +42,9 @@ TEST(PrepareHtmlText, ReplacesEntitiesInTableOrderAndConvertsBreaks)
             << QString::fromUtf16(c.m_name).toStdString();
 }
 
-TEST(PrepareHtmlText, KeepsBreaksWhenConversionIsOff)
+TEST(PrepareHtmlText, KeepsLineFeedsAndTabsWhenConversionIsOff)
 {
-    EXPECT_EQ(PrepareHtmlText(QStringLiteral("a\r\n&gt;\tb"), false), QStringLiteral("a\r\n>\tb"));
+    EXPECT_EQ(PrepareHtmlText(QStringLiteral("a\r\n&gt;\tb"), false), QStringLiteral("a\n>\tb"));
 }
 
 // Tokens as "text" and "<tag text>", joined by "|".
