@@ -18,7 +18,9 @@ constexpr std::size_t kCopyChunk = 1 << 20;
 
 int OpenRegular(const Path& path, int flags, FileHandle& out)
 {
-    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is
+    // cleared again once the file is known to be regular.
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     FileHandle handle(fd);
@@ -29,6 +31,8 @@ int OpenRegular(const Path& path, int flags, FileHandle& out)
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        return errno;
     out = std::move(handle);
     return 0;
 }
