@@ -24,7 +24,7 @@ std::filesystem::path WithoutTrailingSeparator(const std::filesystem::path& fold
 bool CFolderZipper::ZipFolder(const std::filesystem::path& topFolder, const std::filesystem::path& containerPath)
 {
     const std::filesystem::path top = WithoutTrailingSeparator(topFolder);
-    ZipWriterHandle writer = ZipWriterCreate(containerPath);
+    ZipWriterHandle writer = ZipWriterCreate(containerPath, m_writerOptions);
     if (!writer)
         return false;
     m_rootLength = platform::FromPath(top).size();

@@ -6,11 +6,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 class CFolderZipper
 {
 public:
+    // The options go to every container this packer writes.
+    explicit CFolderZipper(ZipWriterOptions writerOptions = {}) : m_writerOptions(std::move(writerOptions)) {}
+
     // Writes a new container at containerPath from every file below topFolder.
     // True only when the container was written completely: created, every file of
     // the tree added and the container closed without error. Symbolic links and
@@ -26,6 +30,7 @@ public:
 private:
     bool CollectFolderTree(const std::filesystem::path& folder, std::vector<ZipWriterSource>& files) const;
 
+    ZipWriterOptions m_writerOptions;
     // UTF-16 characters of the top folder path: cut from every file's path to form its name.
     std::size_t m_rootLength = 0;
 };
