@@ -93,6 +93,21 @@ std::int64_t CurrentLocalOffset()
     return local.tm_gmtoff;
 }
 
+// The run of fields the local and the central header share, from the version
+// needed to extract through the name length.
+void PutSharedFields(std::string& out, const EntryHeader& header)
+{
+    Put16(out, kVersionNeeded);
+    Put16(out, header.flags);
+    Put16(out, header.method);
+    Put16(out, header.dosTime);
+    Put16(out, header.dosDate);
+    Put32(out, header.crc);
+    Put32(out, header.compressedSize);
+    Put32(out, header.uncompressedSize);
+    Put16(out, static_cast<std::uint16_t>(header.name.size()));
+}
+
 std::uint32_t ExternalAttributes(std::uint32_t mode)
 {
     const bool readOnly = (mode & S_IWUSR) == 0;
@@ -196,15 +211,7 @@ std::string LocalHeaderBytes(const EntryHeader& header)
     std::string out;
     out.reserve(LocalRecordSize(header));
     Put32(out, kLocalHeaderSignature);
-    Put16(out, kVersionNeeded);
-    Put16(out, header.flags);
-    Put16(out, header.method);
-    Put16(out, header.dosTime);
-    Put16(out, header.dosDate);
-    Put32(out, header.crc);
-    Put32(out, header.compressedSize);
-    Put32(out, header.uncompressedSize);
-    Put16(out, static_cast<std::uint16_t>(header.name.size()));
+    PutSharedFields(out, header);
     Put16(out, static_cast<std::uint16_t>(kLocalExtraSize));
     out += header.name;
     Put16(out, kExtendedTimestampTag);
@@ -220,15 +227,7 @@ void AppendCentralHeader(std::string& out, const EntryHeader& header)
 {
     Put32(out, kCentralHeaderSignature);
     Put16(out, kVersionMadeBy);
-    Put16(out, kVersionNeeded);
-    Put16(out, header.flags);
-    Put16(out, header.method);
-    Put16(out, header.dosTime);
-    Put16(out, header.dosDate);
-    Put32(out, header.crc);
-    Put32(out, header.compressedSize);
-    Put32(out, header.uncompressedSize);
-    Put16(out, static_cast<std::uint16_t>(header.name.size()));
+    PutSharedFields(out, header);
     Put16(out, static_cast<std::uint16_t>(kCentralExtraSize));
     Put16(out, 0); // comment length
     Put16(out, 0); // disk number start

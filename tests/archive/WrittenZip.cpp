@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 #include <sys/wait.h>
 
 namespace {
@@ -24,6 +25,22 @@ std::string_view Slice(std::string_view bytes, std::size_t offset, std::size_t s
     return bytes.substr(offset, size);
 }
 
+// Reads the shared run of fields, from the version needed through the name and
+// extra lengths, which start at "at" in the fixed part; returns the two lengths.
+std::pair<std::uint16_t, std::uint16_t> ReadSharedFields(std::string_view fixed, std::size_t at,
+                                                          WrittenHeaderFields& fields)
+{
+    fields.versionNeeded = GetU16(fixed, at);
+    fields.flags = GetU16(fixed, at + 2);
+    fields.method = GetU16(fixed, at + 4);
+    fields.dosTime = GetU16(fixed, at + 6);
+    fields.dosDate = GetU16(fixed, at + 8);
+    fields.crc = GetU32(fixed, at + 10);
+    fields.compressedSize = GetU32(fixed, at + 14);
+    fields.uncompressedSize = GetU32(fixed, at + 18);
+    return {GetU16(fixed, at + 22), GetU16(fixed, at + 24)};
+}
+
 WrittenLocalHeader ParseLocal(std::string_view bytes, std::size_t at, std::size_t& dataStart)
 {
     const std::string_view fixed = Slice(bytes, at, kLocalFixed);
@@ -31,16 +48,7 @@ WrittenLocalHeader ParseLocal(std::string_view bytes, std::size_t at, std::size_
     local.signature = GetU32(fixed, 0);
     if (local.signature != kLocalSignature)
         throw std::runtime_error("no local header signature");
-    local.versionNeeded = GetU16(fixed, 4);
-    local.flags = GetU16(fixed, 6);
-    local.method = GetU16(fixed, 8);
-    local.dosTime = GetU16(fixed, 10);
-    local.dosDate = GetU16(fixed, 12);
-    local.crc = GetU32(fixed, 14);
-    local.compressedSize = GetU32(fixed, 18);
-    local.uncompressedSize = GetU32(fixed, 22);
-    const std::uint16_t nameLength = GetU16(fixed, 26);
-    const std::uint16_t extraLength = GetU16(fixed, 28);
+    const auto [nameLength, extraLength] = ReadSharedFields(fixed, 4, local);
     local.name = Slice(bytes, at + kLocalFixed, nameLength);
     local.extra = Slice(bytes, at + kLocalFixed + nameLength, extraLength);
     dataStart = at + kLocalFixed + nameLength + extraLength;
@@ -55,16 +63,7 @@ WrittenEntry ParseCentral(std::string_view bytes, std::size_t& at)
     if (e.signature != kCentralSignature)
         throw std::runtime_error("no central header signature");
     e.versionMadeBy = GetU16(fixed, 4);
-    e.versionNeeded = GetU16(fixed, 6);
-    e.flags = GetU16(fixed, 8);
-    e.method = GetU16(fixed, 10);
-    e.dosTime = GetU16(fixed, 12);
-    e.dosDate = GetU16(fixed, 14);
-    e.crc = GetU32(fixed, 16);
-    e.compressedSize = GetU32(fixed, 20);
-    e.uncompressedSize = GetU32(fixed, 24);
-    const std::uint16_t nameLength = GetU16(fixed, 28);
-    const std::uint16_t extraLength = GetU16(fixed, 30);
+    const auto [nameLength, extraLength] = ReadSharedFields(fixed, 6, e);
     e.commentLength = GetU16(fixed, 32);
     e.diskStart = GetU16(fixed, 34);
     e.internalAttributes = GetU16(fixed, 36);

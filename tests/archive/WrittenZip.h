@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-struct WrittenLocalHeader
+// The fields the local and the central header share.
+struct WrittenHeaderFields
 {
     std::uint32_t signature = 0;
     std::uint16_t versionNeeded = 0;
@@ -22,25 +23,16 @@ struct WrittenLocalHeader
     std::string extra;
 };
 
-struct WrittenEntry
+using WrittenLocalHeader = WrittenHeaderFields;
+
+struct WrittenEntry : WrittenHeaderFields
 {
-    std::uint32_t signature = 0;
     std::uint16_t versionMadeBy = 0;
-    std::uint16_t versionNeeded = 0;
-    std::uint16_t flags = 0;
-    std::uint16_t method = 0;
-    std::uint16_t dosTime = 0;
-    std::uint16_t dosDate = 0;
-    std::uint32_t crc = 0;
-    std::uint32_t compressedSize = 0;
-    std::uint32_t uncompressedSize = 0;
     std::uint16_t commentLength = 0;
     std::uint16_t diskStart = 0;
     std::uint16_t internalAttributes = 0;
     std::uint32_t externalAttributes = 0;
     std::uint32_t localOffset = 0;
-    std::string name;
-    std::string extra;
     WrittenLocalHeader local;
     std::string data; // the entry's bytes as they lie in the container
 };
