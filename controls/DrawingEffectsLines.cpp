@@ -93,10 +93,11 @@ private:
     void Fill(QPoint a, QPoint b)
     {
         const int half = m_width / 2;
-        const QRect span = QRect(a, b).normalized();
-        m_dc.fillRect(QRect(span.left() - half, span.top() - half, span.width() + m_width - 1,
-                            span.height() + m_width - 1),
-                      m_colour);
+        const int left = std::min(a.x(), b.x());
+        const int top = std::min(a.y(), b.y());
+        const int width = std::abs(a.x() - b.x()) + m_width;
+        const int height = std::abs(a.y() - b.y()) + m_width;
+        m_dc.fillRect(QRect(left - half, top - half, width, height), m_colour);
     }
 
     QPainter& m_dc;
