@@ -311,4 +311,35 @@ TEST(HtmlTables, DeepNestingStopsAtTheDepthLimit)
     EXPECT_TRUE(TextRuns(items).empty()); // the text sat in a table past the limit
 }
 
+TEST(HtmlTables, EveryCutOfAMarkupTextReadsWithBalancedParts)
+{
+    // Texts cut anywhere, as a truncated message would be: inside tags, quotes,
+    // entities and nested tables. Starts and ends must pair up, outermost last.
+    const QString markup = QStringLiteral(
+        "<b>A &amp;lt; <<x <font color='red' size=+2>y</font><br=2>\t<table border=2 cellpadding=5><tr bgcolor=red>"
+        "<td rowspan=2 colspan=3 width=40%><a href='a b'>l</a><table><tr><td>in<<table</td></tr></table></td>"
+        "<td>z</td></tr><tr><td><hr width=50%><icon handle=0x1F></td></tr></table>tail<");
+    for (qsizetype length = 0; length <= markup.size(); ++length) {
+        int open = 0;
+        for (const HtmlItem& item : ReadMarkup(markup.first(length))) {
+            switch (item.m_kind) {
+            case HtmlItemKind::TableStart:
+            case HtmlItemKind::RowStart:
+            case HtmlItemKind::CellStart:
+                ++open;
+                break;
+            case HtmlItemKind::TableEnd:
+            case HtmlItemKind::RowEnd:
+            case HtmlItemKind::CellEnd:
+                --open;
+                ASSERT_GE(open, 0) << "cut at " << length;
+                break;
+            default:
+                break;
+            }
+        }
+        EXPECT_EQ(open, 0) << "cut at " << length;
+    }
+}
+
 } // namespace
