@@ -81,10 +81,10 @@ int ReadSpan(QStringView text)
 
 } // namespace
 
-HtmlRuleSpec ReadRuleSpec(const HtmlAttributes& attributes, const TextStyle& ruleStyle,
+HtmlHorizontalRule ReadHorizontalRule(const HtmlAttributes& attributes, const TextStyle& ruleStyle,
                           const HtmlValueContext& context)
 {
-    HtmlRuleSpec rule;
+    HtmlHorizontalRule rule;
     rule.m_color = ruleStyle.m_color;
     for (const HtmlAttribute& attribute : attributes) {
         if (attribute.m_name == u"width")
@@ -113,9 +113,9 @@ unsigned ReadImageEffects(QStringView letters)
     return effects;
 }
 
-HtmlImageSpec ReadImageSpec(const HtmlAttributes& attributes, const HtmlValueContext& context)
+HtmlImage ReadImageAttributes(const HtmlAttributes& attributes, const HtmlValueContext& context)
 {
-    HtmlImageSpec image;
+    HtmlImage image;
     for (const HtmlAttribute& attribute : attributes) {
         const QString& name = attribute.m_name;
         const QString& value = attribute.m_value;

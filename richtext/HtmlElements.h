@@ -9,7 +9,7 @@
 
 // A horizontal rule: its thickness, its width in pixels or as a percentage of the
 // area, and its colour.
-struct HtmlRuleSpec
+struct HtmlHorizontalRule
 {
     int m_thickness = 1;
     SizeOrPercent m_width;
@@ -17,7 +17,7 @@ struct HtmlRuleSpec
 };
 
 // ruleStyle is the current style with the rule "hr" applied; it gives the colour.
-HtmlRuleSpec ReadRuleSpec(const HtmlAttributes& attributes, const TextStyle& ruleStyle,
+HtmlHorizontalRule ReadHorizontalRule(const HtmlAttributes& attributes, const TextStyle& ruleStyle,
                           const HtmlValueContext& context);
 
 // Image effects named by the letters of "style" and "hotstyle"; the colour bits are
@@ -36,7 +36,7 @@ constexpr ColorRef kDefaultMaskColor = MakeColorRef(255, 0, 255);
 
 // What "bmp", "icon", "ilst" (and the resource id of "string") ask for. A resource
 // id or handle of 0 and an empty file name mean not given.
-struct HtmlImageSpec
+struct HtmlImage
 {
     int m_index = 0;
     int m_idres = 0;
@@ -55,7 +55,7 @@ struct HtmlImageSpec
     int m_speed = 0; // accepted; strips are not animated
 };
 
-HtmlImageSpec ReadImageSpec(const HtmlAttributes& attributes, const HtmlValueContext& context);
+HtmlImage ReadImageAttributes(const HtmlAttributes& attributes, const HtmlValueContext& context);
 
 enum class HtmlTablePart
 {

@@ -108,14 +108,14 @@ private:
         case HtmlTagKind::Rule: {
             HtmlItem& item = EmitElement(HtmlItemKind::Rule, *info, tag);
             (void)m_state.Sheet().Apply(u"hr", item.m_style, m_state.Values());
-            item.m_rule = ReadRuleSpec(item.m_attributes, item.m_style, m_state.Values());
+            item.m_rule = ReadHorizontalRule(item.m_attributes, item.m_style, m_state.Values());
             break;
         }
         case HtmlTagKind::Image:
         case HtmlTagKind::String: {
             const auto kind = info->m_kind == HtmlTagKind::Image ? HtmlItemKind::Image : HtmlItemKind::String;
             HtmlItem& item = EmitElement(kind, *info, tag);
-            item.m_image = ReadImageSpec(item.m_attributes, m_state.Values());
+            item.m_image = ReadImageAttributes(item.m_attributes, m_state.Values());
             break;
         }
         }

@@ -51,8 +51,8 @@ struct HtmlItem
     HtmlAttributes m_attributes; // elements and table parts: as written
     int m_count = 1;             // Break: lines; Tab: tab stops
     int m_link = -1;             // number of the link the item is in, -1 outside links
-    HtmlRuleSpec m_rule;         // Rule
-    HtmlImageSpec m_image;       // Image, String
+    HtmlHorizontalRule m_rule;         // Rule
+    HtmlImage m_image;       // Image, String
     HtmlGridPlace m_grid;        // TableStart: rows and columns; RowStart: row; CellStart: all
 };
 

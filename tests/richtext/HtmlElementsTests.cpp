@@ -78,7 +78,7 @@ TEST(HtmlElements, ImagesAndStringsCarryTheirAttributes)
         "<bmp srcdll=x.dll iddll=7><string idres=12>"));
     ASSERT_EQ(Outline(items), QStringLiteral("<bmp>|<icon>|<icon>|<ilst>|<bmp>|<string>"));
 
-    const HtmlImageSpec& bmp = items[0].m_image;
+    const HtmlImage& bmp = items[0].m_image;
     EXPECT_EQ(bmp.m_idres, 101);
     EXPECT_TRUE(bmp.m_useMask);
     EXPECT_EQ(bmp.m_mask, MakeColorRef(0, 255, 0));
@@ -95,7 +95,7 @@ TEST(HtmlElements, ImagesAndStringsCarryTheirAttributes)
     EXPECT_EQ(items[2].m_image.m_effects, kImageDarker);
     EXPECT_EQ(items[2].m_image.m_hotEffects, kImageDarker); // "style" also sets the hover effects
 
-    const HtmlImageSpec& strip = items[3].m_image;
+    const HtmlImage& strip = items[3].m_image;
     EXPECT_EQ(strip.m_file, QStringLiteral("strip a.png"));
     EXPECT_EQ(strip.m_cx, 16);
     EXPECT_EQ(strip.m_cy, 0);
