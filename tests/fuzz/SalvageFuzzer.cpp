@@ -62,7 +62,11 @@ const fs::path& Base()
 {
     static const fs::path base = [] {
         std::string pattern = (fs::temp_directory_path() / "deckmend-fuzz-XXXXXX").string();
-        return fs::path(::mkdtemp(pattern.data()));
+        const fs::path folder = ::mkdtemp(pattern.data());
+        // A private temporary folder of this run's own, so that temporary files of
+        // other programs are not taken for ours.
+        ::setenv("TMPDIR", folder.c_str(), 1);
+        return folder;
     }();
     return base;
 }
