@@ -48,11 +48,16 @@ std::int64_t ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset
     return static_cast<std::int64_t>(done);
 }
 
-int WriteAll(int fd, const void* data, std::size_t size)
+namespace {
+
+// Writes all size bytes through write(p, n, done), which returns what write(2) does.
+template <typename Write>
+int WriteLoop(const void* data, std::size_t size, Write write)
 {
     const auto* p = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = write(p + done, size - done, done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -60,29 +65,23 @@ int WriteAll(int fd, const void* data, std::size_t size)
         }
         if (n == 0)
             return EIO;
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        done += static_cast<std::size_t>(n);
     }
     return 0;
 }
 
+} // namespace
+
+int WriteAll(int fd, const void* data, std::size_t size)
+{
+    return WriteLoop(data, size, [fd](const unsigned char* p, std::size_t n, std::size_t) { return ::write(fd, p, n); });
+}
+
 int WriteAllAt(int fd, const void* data, std::size_t size, std::uint64_t offset)
 {
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return EIO;
-        p += n;
-        offset += static_cast<std::uint64_t>(n);
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
+    return WriteLoop(data, size, [fd, offset](const unsigned char* p, std::size_t n, std::size_t done) {
+        return ::pwrite(fd, p, n, static_cast<off_t>(offset + done));
+    });
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 //   deckmend-bench-engine [FOLDER]        generate, then measure (default: a temporary folder)
 
 #include "engine/EntryExtraction.h"
+#include "engine/NullJobUi.h"
 #include "engine/RepairJob.h"
 #include "engine/SalvageScanner.h"
 #include "engine/SaveJob.h"
@@ -33,36 +34,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kStoredEntry = 2 << 20;   // a "picture"
 constexpr std::size_t kTextEntry = 6 << 20;     // an XML-like part before compression
 constexpr std::uint64_t kHalf = 100ull << 20;   // bytes of each kind in the container
-
-class NullJobUi final : public JobUiWithEntryTable
-{
-public:
-    explicit NullJobUi(std::u16string file) : m_file(std::move(file)) {}
-    int FileCount() override { return 1; }
-    std::u16string FilePath(int) override { return m_file; }
-    int RepairedMark(int) override { return m_mark; }
-    void SetFileRow(int, int) override { m_mark = 0; }
-    void SetRepairedMark(int, int value) override { m_mark = value; }
-    void ClearLog() override {}
-    void AppendLog(std::u16string_view, ColorRef) override {}
-    void SetHint(std::u16string_view, const std::vector<HintRange>&) override {}
-    void ShowProgressRows(bool, bool) override {}
-    void RestartEstimate(ProgressBar) override {}
-    void SetProgressRange(ProgressBar, int, int) override {}
-    void SetProgressPos(ProgressBar, int) override {}
-    void EnableControl(JobControl, bool) override {}
-    void ShowControl(JobControl, bool) override {}
-    void SetMenuFlag(MenuFlag, bool) override {}
-    void SetPreviewState(int) override {}
-    DestinationText ReadDestination() override { return {}; }
-    bool ReadMediaSwitch() override { return false; }
-    int Message(std::u16string_view, unsigned) override { return kAnswerOk; }
-    void CompletionNotice(std::u16string_view) override {}
-
-private:
-    std::u16string m_file;
-    int m_mark = 0;
-};
 
 double Seconds(Clock::time_point since)
 {
@@ -183,7 +154,7 @@ void ReadThrough(const fs::path& path)
 int MeasureParts(const fs::path& file, const fs::path& work, std::uint64_t storedBytes, std::uint64_t textBytes)
 {
     const std::u16string path = platform::FromPath(file);
-    NullJobUi ui(path);
+    NullJobUi ui({path});
     std::atomic<bool> running{true};
     JobThreadParams params{&running, &ui};
     auto t = Clock::now();
@@ -217,7 +188,7 @@ int MeasureSearch(const fs::path& folder)
     }
     ReadThrough(file);
     const std::u16string path = platform::FromPath(file);
-    NullJobUi ui(path);
+    NullJobUi ui({path});
     std::atomic<bool> running{true};
     const auto t = Clock::now();
     ScanForEntries(ui, path, JobThreadParams{&running, &ui});
@@ -232,7 +203,7 @@ int MeasureSearch(const fs::path& folder)
 int MeasureJob(const fs::path& file, const fs::path& root, const fs::path& container)
 {
     SetWorkRoot(root);
-    NullJobUi ui(platform::FromPath(file));
+    NullJobUi ui({platform::FromPath(file)});
     std::atomic<bool> running{false};
     auto t = Clock::now();
     StartRepairJob(ui, JobThreadParams{&running, &ui}).join();
@@ -257,7 +228,7 @@ int MeasureClaim(const fs::path& folder)
             << LocalHeader("big.bin", 0, 0, 0xFFFFFFF0u, 0xFFFFFFF0u) << "tiny";
     }
     SetWorkRoot(folder / "claim-root");
-    NullJobUi ui(platform::FromPath(file));
+    NullJobUi ui({platform::FromPath(file)});
     std::atomic<bool> running{false};
     StartRepairJob(ui, JobThreadParams{&running, &ui}).join();
     return 0;

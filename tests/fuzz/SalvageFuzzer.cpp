@@ -2,6 +2,7 @@
 // folder that appears outside it, or on a temporary file left behind.
 
 #include "engine/EntryExtraction.h"
+#include "engine/NullJobUi.h"
 #include "engine/SalvageScanner.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -18,31 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class SilentJobUi final : public JobUiWithEntryTable
-{
-public:
-    int FileCount() override { return 1; }
-    std::u16string FilePath(int) override { return {}; }
-    int RepairedMark(int) override { return 0; }
-    void SetFileRow(int, int) override {}
-    void SetRepairedMark(int, int) override {}
-    void ClearLog() override {}
-    void AppendLog(std::u16string_view, ColorRef) override {}
-    void SetHint(std::u16string_view, const std::vector<HintRange>&) override {}
-    void ShowProgressRows(bool, bool) override {}
-    void RestartEstimate(ProgressBar) override {}
-    void SetProgressRange(ProgressBar, int, int) override {}
-    void SetProgressPos(ProgressBar, int) override {}
-    void EnableControl(JobControl, bool) override {}
-    void ShowControl(JobControl, bool) override {}
-    void SetMenuFlag(MenuFlag, bool) override {}
-    void SetPreviewState(int) override {}
-    DestinationText ReadDestination() override { return {}; }
-    bool ReadMediaSwitch() override { return false; }
-    int Message(std::u16string_view, unsigned) override { return kAnswerOk; }
-    void CompletionNotice(std::u16string_view) override {}
-};
 
 std::set<std::string> Names(const fs::path& folder)
 {
@@ -89,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::PrivateTempFolder(temp);
     const std::set<std::string> tempBefore = Names(temp);
 
-    SilentJobUi ui;
+    NullJobUi ui;
     std::atomic<bool> running{true};
     const std::u16string path = platform::FromPath(input);
     if (ScanForEntries(ui, path, JobThreadParams{&running, &ui}))
