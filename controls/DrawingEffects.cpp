@@ -69,19 +69,16 @@ void CPPDrawManager::PaintBackgroundEffect(QPainter& dc, const QRect& rect, int 
         PaintBands(dc, rect, begin, end, effect == kEffectHGradient);
         return;
     case kEffectHCGradient:
-    case kEffectVCGradient: {
-        const bool horizontal = effect == kEffectHCGradient;
-        const auto [first, second] = Halves(rect, horizontal);
-        PaintBands(dc, first, begin, end, horizontal);
-        PaintBands(dc, second, end, begin, horizontal);
-        return;
-    }
+    case kEffectVCGradient:
     case kEffect3HGradient:
     case kEffect3VGradient: {
-        const bool horizontal = effect == kEffect3HGradient;
+        // Centre gradients return to the begin colour; three-colour ones pass the middle.
+        const bool horizontal = effect == kEffectHCGradient || effect == kEffect3HGradient;
+        const bool centred = effect == kEffectHCGradient || effect == kEffectVCGradient;
+        const ColorRef turn = centred ? end : middle;
         const auto [first, second] = Halves(rect, horizontal);
-        PaintBands(dc, first, begin, middle, horizontal);
-        PaintBands(dc, second, middle, end, horizontal);
+        PaintBands(dc, first, begin, turn, horizontal);
+        PaintBands(dc, second, turn, centred ? begin : end, horizontal);
         return;
     }
     default:

@@ -150,6 +150,12 @@ public:
 private:
     void PaintPaletteEffect(QPainter& dc, const QRect& rect, int effect, ColorRef begin, ColorRef middle,
                             ColorRef end, int granularity);
+    // In offset mode with a shadow flag, paints the shadow of `shape` offset from the
+    // box; returns where the image itself goes.
+    QPoint PlaceWithShadow(QPainter& dc, const QRect& box, const QImage& shape, bool useTransparent,
+                           ColorRef transparentColour, std::uint32_t flags, bool offsetMode, const QPoint& offset,
+                           const QSize& blur, ColorRef colour);
+    // Blends the image by its alpha when any was seen, else ANDs the mask and ORs the image.
     void DrawMaskedImage(QPainter& dc, int x, int y, int width, int height, const QImage& image, const QImage& mask);
 
     CCeXDib m_effectBitmap;

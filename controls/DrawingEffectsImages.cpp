@@ -112,6 +112,22 @@ void CPPDrawManager::DrawMaskedImage(QPainter& dc, int x, int y, int width, int 
     DrawWithRasterOp(dc, {x, y}, OpaqueCopy(image), QPainter::RasterOp_SourceOrDestination);
 }
 
+QPoint CPPDrawManager::PlaceWithShadow(QPainter& dc, const QRect& box, const QImage& shape, bool useTransparent,
+                                       ColorRef transparentColour, std::uint32_t flags, bool offsetMode,
+                                       const QPoint& offset, const QSize& blur, ColorRef colour)
+{
+    if (!offsetMode)
+        return box.topLeft();
+    if (!(flags & (kImageEffectShadow | kImageEffectSoftShadow)))
+        return box.topLeft() + offset;
+    // The shadow mask takes the colour where the image is and is white elsewhere.
+    const QImage shadowMask = BuildEffectImage(shape, box.width(), box.height(), kMaskFlags, useTransparent,
+                                               transparentColour, colour ^ kWhite);
+    PaintShadow(dc, box.x() + offset.x(), box.y() + offset.y(), box.width(), box.height(), shadowMask,
+                (flags & kImageEffectSoftShadow) != 0, blur.width(), blur.height());
+    return box.topLeft();
+}
+
 void CPPDrawManager::PaintImage(QPainter& dc, int x, int y, int width, int height, const QImage& bitmap,
                                 bool useTransparent, ColorRef transparentColour, std::uint32_t flags,
                                 bool offsetMode, int shadowDx, int shadowDy, int blurWidth, int blurHeight,
@@ -125,18 +141,9 @@ void CPPDrawManager::PaintImage(QPainter& dc, int x, int y, int width, int heigh
         return;
     const QImage mask = BuildEffectImage(sized, width, height, kMaskFlags, useTransparent, transparentColour, kWhite);
     const QImage image = BuildEffectImage(sized, width, height, flags, useTransparent, transparentColour, colour);
-    if (offsetMode) {
-        if (flags & (kImageEffectShadow | kImageEffectSoftShadow)) {
-            const QImage shadowMask = BuildEffectImage(sized, width, height, kMaskFlags, useTransparent,
-                                                       transparentColour, colour ^ kWhite);
-            PaintShadow(dc, x + shadowDx, y + shadowDy, width, height, shadowMask,
-                        (flags & kImageEffectSoftShadow) != 0, blurWidth, blurHeight);
-        } else {
-            x += shadowDx;
-            y += shadowDy;
-        }
-    }
-    DrawMaskedImage(dc, x, y, width, height, image, mask);
+    const QPoint at = PlaceWithShadow(dc, QRect(x, y, width, height), sized, useTransparent, transparentColour, flags,
+                                      offsetMode, QPoint(shadowDx, shadowDy), QSize(blurWidth, blurHeight), colour);
+    DrawMaskedImage(dc, at.x(), at.y(), width, height, image, mask);
 }
 
 void CPPDrawManager::PaintIcon(QPainter& dc, int x, int y, int width, int height, const IconInfo& icon,
@@ -153,18 +160,9 @@ void CPPDrawManager::PaintIcon(QPainter& dc, int x, int y, int width, int height
     const QImage image = (flags & kImageEffectReplace)
                              ? BuildEffectImage(sized.mask, width, height, flags, true, kWhite, colour)
                              : BuildEffectImage(sized.color, width, height, flags, true, kBlack, colour);
-    if (offsetMode) {
-        if (flags & (kImageEffectShadow | kImageEffectSoftShadow)) {
-            const QImage shadowMask =
-                BuildEffectImage(sized.mask, width, height, kMaskFlags, true, kWhite, colour ^ kWhite);
-            PaintShadow(dc, x + shadowDx, y + shadowDy, width, height, shadowMask,
-                        (flags & kImageEffectSoftShadow) != 0, blurWidth, blurHeight);
-        } else {
-            x += shadowDx;
-            y += shadowDy;
-        }
-    }
-    DrawMaskedImage(dc, x, y, width, height, image, sized.mask);
+    const QPoint at = PlaceWithShadow(dc, QRect(x, y, width, height), sized.mask, true, kWhite, flags, offsetMode,
+                                      QPoint(shadowDx, shadowDy), QSize(blurWidth, blurHeight), colour);
+    DrawMaskedImage(dc, at.x(), at.y(), width, height, image, sized.mask);
 }
 
 void CPPDrawManager::PaintImageCell(QPainter& dc, int x, int y, int width, int height, const QImage& strip,
