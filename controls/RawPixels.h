@@ -51,8 +51,8 @@ std::optional<DirectRows> FindDirectRows(const QPainter& painter, const QRect& a
 // The painter's pixels under an area (in the painter's coordinates) as 32-bit
 // 0xAARRGGBB rows, for operations that read the target back. Valid only when the
 // painter paints on a QImage with at most a translation. Where FindDirectRows
-// finds them, the rows are the image's own; otherwise they are a copy (pixels outside the device read as 0) that
-// Commit() copies back through the painter.
+// finds them, the rows are the image's own; otherwise they are a copy (pixels
+// outside the device read as 0) that Commit() copies back through the painter.
 class TargetArea
 {
 public:
