@@ -66,18 +66,45 @@ std::string Incompressible(std::size_t size, std::uint32_t& x)
     return s;
 }
 
+// Presentation-like XML: frames with measurements and styled paragraphs of words
+// from a vocabulary of a few thousand, which deflates much as real content does.
 std::string Text(std::size_t size, std::uint32_t& x)
 {
-    static const char* const kWords[] = {"harbour", "festival", "boats", "<text:p>", "</text:p>", "lantern",
-                                         "quay", "music", "evening", "crowd", "tide", "sail", "<draw:frame/>"};
+    static const char* const kSyllables[] = {"ha", "bo", "ur", "fe", "st", "iv", "al", "la", "nt", "er", "qu", "ay",
+                                             "mu", "si", "ce", "ve", "ni", "ng", "cr", "ow", "ti", "de", "sa", "il"};
+    auto next = [&x] {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        return x;
+    };
+    auto word = [&] {
+        const std::uint32_t w = next() % 3000; // one of 3000 words, spelt the same each time
+        std::string text;
+        for (std::uint32_t k = w, n = 1 + w % 4; n > 0; --n, k /= 24)
+            text += kSyllables[k % 24];
+        return text;
+    };
+    auto measure = [&](unsigned range) {
+        return std::to_string(next() % range) + "." + std::to_string(next() % 1000) + "cm";
+    };
     std::string s;
-    s.reserve(size + 32);
+    s.reserve(size + 512);
     while (s.size() < size) {
-        x ^= x << 13; x ^= x >> 17; x ^= x << 5;
-        s += kWords[x % 13];
-        s += (x >> 8) % 7 == 0 ? '\n' : ' ';
-        if ((x >> 12) % 5 == 0)
-            s += std::to_string(x % 100000);
+        const std::uint32_t r = next() % 10;
+        if (r < 5) {
+            s += "<draw:frame draw:style-name=\"gr" + std::to_string(next() % 40) + "\" draw:layer=\"layout\" svg:width=\"" +
+                 measure(25) + "\" svg:height=\"" + measure(18) + "\" svg:x=\"" + measure(25) + "\" svg:y=\"" +
+                 measure(18) + "\"><draw:text-box>";
+        } else if (r < 8) {
+            s += "<text:p text:style-name=\"P" + std::to_string(next() % 60) + "\"><text:span text:style-name=\"T" +
+                 std::to_string(next() % 30) + "\">";
+            for (std::uint32_t n = 2 + next() % 11; n > 0; --n)
+                s += word() + (n > 1 ? " " : "");
+            s += "</text:span></text:p>";
+        } else {
+            s += "</draw:text-box></draw:frame>\n";
+        }
     }
     s.resize(size);
     return s;
