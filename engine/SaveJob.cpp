@@ -163,7 +163,8 @@ bool WriteContainer(const std::filesystem::path& workFolder, const std::filesyst
     if (!CreateTemporaryBeside(containerPath, temporary))
         return false;
     CFolderZipper zipper;
-    if (zipper.ZipFolder(workFolder, temporary) && platform::KindOf(containerPath) != platform::PathKind::Folder &&
+    if (zipper.ZipFolder(workFolder, temporary) && platform::SyncToDisk(temporary) == 0 &&
+        platform::KindOf(containerPath) != platform::PathKind::Folder &&
         platform::RenameReplacing(temporary, containerPath) == 0)
         return true;
     platform::RemoveFile(temporary);

@@ -137,6 +137,14 @@ int RenameReplacing(const Path& from, const Path& to)
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
+int SyncToDisk(const Path& path)
+{
+    FileHandle file;
+    if (const int rc = OpenForRead(path, file))
+        return rc;
+    return ::fdatasync(file.Fd()) == 0 ? 0 : errno;
+}
+
 int EnumerateFolder(const Path& folder, const std::function<bool(const FolderEntry&)>& visit)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

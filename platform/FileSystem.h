@@ -43,6 +43,9 @@ int CreateFolder(const Path& path);
 int RemoveFolder(const Path& path);
 int RemoveFile(const Path& path);
 int RenameReplacing(const Path& from, const Path& to);
+// Waits until the file's data is on the disk, so that a rename over an older file
+// never leaves an empty file after a crash.
+int SyncToDisk(const Path& path);
 
 // One name of a folder, in the file system's own order; "." and ".." are never given.
 struct FolderEntry
