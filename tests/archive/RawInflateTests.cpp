@@ -92,8 +92,9 @@ TEST_F(RawInflateTest, ResultTable)
         const ReadResult r = OneRead(c.bytes, c.transfer, c.expected);
         EXPECT_EQ(r.rc, c.rc) << c.what;
         EXPECT_EQ(r.count, c.count) << c.what;
-        if (r.rc == RawInflateOk || r.rc == RawInflateMoreOutput)
+        if (r.rc == RawInflateOk || r.rc == RawInflateMoreOutput) {
             EXPECT_EQ(r.output, kText.substr(0, r.count)) << c.what;
+        }
         RawInflateClose(m_handle);
         m_handle = nullptr;
     }
