@@ -94,10 +94,14 @@ void ConsoleJobUi::AppendLog(std::u16string_view text, ColorRef colour)
         return;
     std::lock_guard lock(m_mutex);
     ClearProgressLine();
-    const std::string line = TerminalText(text);
-    if (m_output.colours && colour != kLogBlack)
-        std::fprintf(stdout, "%s%s%s", colour == kLogGreen ? kGreen : kRed, line.c_str(), kReset);
-    else
+    std::string line = TerminalText(text);
+    if (m_output.colours && colour != kLogBlack) {
+        // The colour ends before the line break, so the next line starts plain.
+        const bool ended = !line.empty() && line.back() == '\n';
+        if (ended)
+            line.pop_back();
+        std::fprintf(stdout, "%s%s%s%s", colour == kLogGreen ? kGreen : kRed, line.c_str(), kReset, ended ? "\n" : "");
+    } else
         std::fputs(line.c_str(), stdout);
     std::fflush(stdout);
 }
@@ -110,7 +114,7 @@ void ConsoleJobUi::SetProgressRange(ProgressBar bar, int, int maximum)
 void ConsoleJobUi::SetProgressPos(ProgressBar bar, int position)
 {
     (bar == ProgressBar::File ? m_file : m_total).position = position;
-    if (!m_output.progress)
+    if (!m_output.progress || m_total.maximum == 0)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastDraw < kProgressInterval)
